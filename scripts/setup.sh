@@ -8,6 +8,7 @@ need_pkgs=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   wine wine32 wine64
   unixodbc unixodbc-dev odbcinst tdsodbc libodbc2:i386 tdsodbc:i386
   libcurl4-openssl-dev curl openssl
