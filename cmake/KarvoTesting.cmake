@@ -38,6 +38,11 @@ else()
   include(GoogleTest)
 endif()
 
+# State folders of the fixture servers (see tests/CMakeLists.txt).
+set(KARVO_STANDIN_DIR ${CMAKE_BINARY_DIR}/fixtures/standin)
+set(KARVO_UPDATE_DIR ${CMAKE_BINARY_DIR}/fixtures/updateserver)
+set(KARVO_UPDATE_ROOT ${CMAKE_BINARY_DIR}/fixtures/updateroot)
+
 # karvo_test(<name> SOURCES ... LIBS ... [LABELS ...] [SERIAL] [RESOURCE_LOCK ...] [ENV ...])
 # Natively every test case becomes a CTest test labelled "native"; a Windows test
 # binary becomes one CTest test labelled "wine" that runs under Wine.
@@ -56,10 +61,15 @@ function(karvo_test name)
   if(ARG_SERIAL)
     list(APPEND props RUN_SERIAL TRUE)
   endif()
-  if(ARG_RESOURCE_LOCK)
-    list(APPEND props RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
+  set(locks ${ARG_RESOURCE_LOCK})
+  set(env "KARVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}" "KARVO_BINARY_DIR=${CMAKE_BINARY_DIR}"
+      "KARVO_STANDIN_DIR=${KARVO_STANDIN_DIR}" "KARVO_UPDATE_DIR=${KARVO_UPDATE_DIR}"
+      "KARVO_UPDATE_ROOT=${KARVO_UPDATE_ROOT}" ${ARG_ENV})
+  # One stand-in and one update server serve the whole run: their users take turns.
+  list(APPEND locks ${ARG_FIXTURES})
+  if(locks)
+    list(APPEND props RESOURCE_LOCK "${locks}")
   endif()
-  set(env "KARVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}" "KARVO_BINARY_DIR=${CMAKE_BINARY_DIR}" ${ARG_ENV})
   if(WIN32 AND NOT KARVO_WINE_TESTS)
     # Built, so the cross build proves the tests compile, but not run.
   elseif(WIN32)

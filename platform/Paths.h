@@ -26,6 +26,10 @@ std::string ExtractFileName(const std::string& path);
 // The file name without its extension (the part from the last ".").
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
 
+// A path of the host file system ("/work/x") as this program sees it: itself
+// on POSIX, the Unix drive form ("Z:\work\x") for a Windows program under Wine.
+std::string HostPath(const std::string& unixPath);
+
 // A std::filesystem path from UTF-8 text, and back.
 std::filesystem::path ToPath(const std::string& utf8);
 std::string FromPath(const std::filesystem::path& path);

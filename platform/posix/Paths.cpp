@@ -27,3 +27,7 @@ std::string ModuleFile(const void* addressInModule) {
 }
 
 }  // namespace plat
+
+namespace plat {
+std::string HostPath(const std::string& unixPath) { return unixPath; }
+}  // namespace plat

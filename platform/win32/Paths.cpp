@@ -32,3 +32,14 @@ std::string ModuleFile(const void* addressInModule) {
 }
 
 }  // namespace plat
+
+namespace plat {
+std::string HostPath(const std::string& unixPath) {
+  if (unixPath.empty() || unixPath[0] != '/') return unixPath;
+  std::string out = "Z:" + unixPath;
+  for (char& c : out) {
+    if (c == '/') c = '\\';
+  }
+  return out;
+}
+}  // namespace plat
