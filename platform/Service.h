@@ -45,8 +45,14 @@ enum class TServiceState : uint32_t {
 // The wait hint sent with every pending state.
 constexpr uint32_t ServiceWaitHintMs = 5000;
 
-// A control handler with the SCM's one-argument signature. It must not throw.
-using TServiceControlHandler = void (*)(uint32_t code);
+// A control handler with the SCM's one-argument signature (Windows: stdcall,
+// as the SCM calls it). It must not throw.
+#if defined(_WIN32)
+#define KARVO_CONTROL_CALL __stdcall
+#else
+#define KARVO_CONTROL_CALL
+#endif
+using TServiceControlHandler = void(KARVO_CONTROL_CALL*)(uint32_t code);
 
 struct TServiceIdentity {
   std::string Name;         // the SCM's key
