@@ -77,8 +77,11 @@ function(karvo_test name)
     set_tests_properties(wine.${name} PROPERTIES LABELS "wine;${ARG_LABELS}"
       ENVIRONMENT "${env}" FIXTURES_REQUIRED "${ARG_FIXTURES}" ${props})
   else()
+    # gtest_discover_tests flattens its PROPERTIES, so a list ENVIRONMENT would
+    # keep only its first item: the variables come through "cmake -E env" instead.
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${env}")
     gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_MODE PRE_TEST
-      PROPERTIES LABELS "native;${ARG_LABELS}" ENVIRONMENT "${env}"
+      PROPERTIES LABELS "native;${ARG_LABELS}"
       FIXTURES_REQUIRED "${ARG_FIXTURES}" ${props})
   endif()
 endfunction()

@@ -7,7 +7,8 @@
 // link is reported as 01000 / native 20017 rather than 08S01, so a dead link is
 // found through SQL_ATTR_CONNECTION_DEAD instead of the SQLSTATE; a call whose
 // reply carries no row count returns SQL_NO_DATA with its output parameters
-// filled, which is success.
+// filled, which is success. The string ends in ";": the driver keeps the
+// closing brace of an unterminated last value.
 #include "platform/Db.h"
 
 #include <algorithm>
@@ -206,7 +207,7 @@ std::string OdbcConnectionString(const std::string& systemString, const std::str
   }
   if (IsFreeTds(driver)) out += ";TDS_Version=" + Braced("7.4");
   out += ";Database=" + Braced(database) + ";UID=" + Braced(user) + ";PWD=" + Braced(password) +
-         ";APP=" + Braced(app);
+         ";APP=" + Braced(app) + ";";
   return out;
 }
 
