@@ -67,7 +67,7 @@ function(karvo_test name)
       "KARVO_UPDATE_ROOT=${KARVO_UPDATE_ROOT}" ${ARG_ENV})
   # One stand-in and one update server serve the whole run: their users take turns.
   list(APPEND locks ${ARG_FIXTURES})
-  if(locks)
+  if(locks AND NOT WIN32)
     list(APPEND props RESOURCE_LOCK "${locks}")
   endif()
   if(WIN32 AND NOT KARVO_WINE_TESTS)
@@ -76,6 +76,10 @@ function(karvo_test name)
     add_test(NAME wine.${name} COMMAND ${name})
     set_tests_properties(wine.${name} PROPERTIES LABELS "wine;${ARG_LABELS}"
       ENVIRONMENT "${env}" FIXTURES_REQUIRED "${ARG_FIXTURES}" ${props})
+    # props is flattened above: several locks are set again as one list value.
+    if(locks)
+      set_tests_properties(wine.${name} PROPERTIES RESOURCE_LOCK "${locks}")
+    endif()
   else()
     # gtest_discover_tests flattens its PROPERTIES, so a list ENVIRONMENT would
     # keep only its first item: the variables come through "cmake -E env" instead.

@@ -57,6 +57,22 @@ class TWinHandle {
   HANDLE H_ = nullptr;
 };
 
+// Owns a handle of the service control manager (a manager or a service).
+class TScmHandle {
+ public:
+  explicit TScmHandle(SC_HANDLE h) : H_(h) {}
+  ~TScmHandle() {
+    if (H_) CloseServiceHandle(H_);
+  }
+  TScmHandle(const TScmHandle&) = delete;
+  TScmHandle& operator=(const TScmHandle&) = delete;
+  SC_HANDLE Get() const { return H_; }
+  explicit operator bool() const { return H_ != nullptr; }
+
+ private:
+  SC_HANDLE H_;
+};
+
 // The system's message text for an error code, without the trailing line break.
 std::string SystemErrorMessage(DWORD code);
 
