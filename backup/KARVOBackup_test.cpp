@@ -38,7 +38,7 @@ class BackupCycleTest : public ::testing::Test {
 
   static void WriteServerIni(const std::string& address, bool log = false) {
     plat::WriteWholeFile(plat::ProgramFolder() + "server.ini",
-                         "[Server]\r\nserver=" + address + "\r\n[Debug]\r\nLog=" + (log ? "1" : "0") + "\r\n");
+                         fixtures::ServerIniText(address, std::string("[Debug]\r\nLog=") + (log ? "1" : "0") + "\r\n"));
   }
 
   // The trace lines so far as "mm:ss text" (the fake day starts at 10:00:00).

@@ -31,7 +31,7 @@ class DatabaseTest : public ::testing::Test {
     // This test binary has a folder of its own; its server.ini names the
     // stand-in and the driver that reaches it on both targets.
     ASSERT_TRUE(plat::WriteWholeFile(plat::ProgramFolder() + "server.ini",
-                                     "[Server]\r\nserver=" + fixtures::StandInAddress() + "\r\nDriver=FreeTDS\r\n"));
+                                     fixtures::ServerIniText(fixtures::StandInAddress())));
     fixtures::SetStandInScript("{}");
   }
   void TearDown() override { fixtures::SetStandInScript("{}"); }

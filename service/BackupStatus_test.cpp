@@ -18,7 +18,7 @@ TEST(VerifyBackupStatus, RunsTheProcedureOnceWithTheGivenApplicationName) {
   ASSERT_NE(fixtures::Port("KARVO_STANDIN_DIR"), 0);
   fixtures::SetStandInScript("{}");
   const std::string ini = plat::ProgramFolder() + "server.ini";
-  plat::WriteWholeFile(ini, "[Server]\r\nserver=" + fixtures::StandInAddress() + "\r\n");
+  plat::WriteWholeFile(ini, fixtures::ServerIniText(fixtures::StandInAddress()));
   VerifyBackupStatus("KARVO Service");
   plat::RemoveFile(ini);
   const std::string record = fixtures::StandInRecord();
@@ -31,7 +31,7 @@ TEST(VerifyBackupStatus, RunsTheProcedureOnceWithTheGivenApplicationName) {
 TEST(VerifyBackupStatus, FailuresAreSwallowed) {
   const std::string ini = plat::ProgramFolder() + "server.ini";
   fixtures::SetStandInScript(R"({"procedures": {"PVerifyBackupStatus": {"drop": true}}})");
-  plat::WriteWholeFile(ini, "[Server]\r\nserver=" + fixtures::StandInAddress() + "\r\n");
+  plat::WriteWholeFile(ini, fixtures::ServerIniText(fixtures::StandInAddress()));
   VerifyBackupStatus("KARVO Service");  // a dropped connection
   plat::RemoveFile(ini);
   EXPECT_EQ(Count(fixtures::StandInRecord(), "PVerifyBackupStatus"), 1u);

@@ -42,6 +42,10 @@ std::string StandInRecord() {
   return text;
 }
 
+std::string ServerIniText(const std::string& address, const std::string& more) {
+  return "[Server]\r\nserver=" + address + "\r\nDriver=FreeTDS\r\n" + more;
+}
+
 std::string UpdateServerRoot() { return StateFolder("KARVO_UPDATE_ROOT"); }
 std::string UpdateServerUrl() { return "http://127.0.0.1:" + std::to_string(Port("KARVO_UPDATE_DIR")); }
 

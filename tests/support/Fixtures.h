@@ -20,6 +20,10 @@ void SetStandInScript(const std::string& json);
 // The stand-in's record so far, one JSON object per line.
 std::string StandInRecord();
 
+// A server.ini naming the stand-in (or another address) with the FreeTDS
+// driver, which Wine's ODBC reaches too; more is appended as it stands.
+std::string ServerIniText(const std::string& address, const std::string& more = std::string());
+
 // The update server: the folder it serves and its base address.
 std::string UpdateServerRoot();
 std::string UpdateServerUrl();  // "http://127.0.0.1:<port>"
