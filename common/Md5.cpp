@@ -1,6 +1,9 @@
 #include "common/Md5.h"
 
 #include <cstring>
+#include <vector>
+
+#include "platform/File.h"
 
 namespace {
 
@@ -158,4 +161,22 @@ std::string Md5OfString(const std::string& text) {
   TMd5 md5;
   md5.Add(text.data(), text.size());
   return md5.HexDigest();
+}
+
+std::string GetFileMD5(const std::string& path) {
+  try {
+    plat::TFile file = plat::TFile::OpenRead(path);
+    if (!file) return std::string();
+    std::vector<unsigned char> buffer(1 << 20);
+    TMd5 md5;
+    for (;;) {
+      const int64_t got = file.Read(buffer.data(), buffer.size());
+      if (got < 0) return std::string();
+      if (got == 0) break;
+      md5.Add(buffer.data(), static_cast<size_t>(got));
+    }
+    return md5.HexDigest();
+  } catch (const std::exception&) {
+    return std::string();
+  }
 }

@@ -27,3 +27,9 @@ class TMd5 {
 
 // Digest text of the bytes of text.
 std::string Md5OfString(const std::string& text);
+
+// Digest text of a whole file's content, read in pieces through a fixed buffer
+// (any size, constant memory), the file opened by its full Unicode name. ""
+// when the file cannot be opened or read: an unreadable file must not pass for
+// an empty one. Any thread may call it.
+std::string GetFileMD5(const std::string& path);

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+
+#include "platform/File.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
 
 namespace {
 
@@ -62,5 +68,61 @@ TEST(Md5, DigestLeavesTheRunningStateAlone) {
   md5.Reset();
   EXPECT_EQ(md5.HexDigest(), "d41d8cd98f00b204e9800998ecf8427e");
 }
+
+
+// GetFileMD5 reads the file itself: in pieces, by its Unicode name.
+class FileMd5Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Folder = plat::FromPath(std::filesystem::temp_directory_path()) + plat::PathDelim + "karvo-md5-" +
+             std::to_string(plat::CurrentProcessId()) + plat::PathDelim;
+    plat::RemoveTree(Folder);
+    ASSERT_TRUE(plat::ForceDirectories(Folder));
+  }
+  void TearDown() override { plat::RemoveTree(Folder); }
+  std::string Folder;
+};
+
+TEST_F(FileMd5Test, DigestOfFileContentAcrossBufferBoundaries) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "d41d8cd98f00b204e9800998ecf8427e"},
+      {"abc", "900150983cd24fb0d6963f7d28e17f72"},
+      {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
+      {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
+       "57edf4a22be3c955ac49da2e2107b67a"},
+  };
+  // A name outside any single-byte code page.
+  const std::string path = Folder + "\xd0\x9f\xd1\x80\xd0\xbe\xd0\xb1\xd0\xb0-\xe6\x97\xa5.bin";
+  for (const auto& c : cases) {
+    ASSERT_TRUE(plat::WriteWholeFile(path, c.first));
+    EXPECT_EQ(GetFileMD5(path), c.second) << '"' << c.first << '"';
+  }
+  // Larger than the read buffer and not a multiple of it.
+  std::string big(3 * 1024 * 1024 + 17, '\0');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 131 + (i >> 11));
+  ASSERT_TRUE(plat::WriteWholeFile(path, big));
+  EXPECT_EQ(GetFileMD5(path), Md5OfString(big));
+}
+
+TEST_F(FileMd5Test, UnreadableFileGivesEmptyTextNotTheDigestOfNothing) {
+  EXPECT_EQ(GetFileMD5(Folder + "missing.bin"), "");
+  // A folder opens on POSIX but cannot be read.
+  EXPECT_EQ(GetFileMD5(Folder), "");
+  EXPECT_EQ(GetFileMD5(""), "");
+}
+
+#ifdef KARVO_LARGE_FILE_TEST
+// A sparse file of 4 GiB of zeros and 4 more bytes: no 32-bit size or count
+// may wrap. The digest comes from md5sum.
+TEST_F(FileMd5Test, FileLargerThan4GiB) {
+  const std::string path = Folder + "big.bin";
+  ASSERT_TRUE(plat::WriteWholeFile(path, ""));
+  std::filesystem::resize_file(plat::ToPath(path), 4294967296ull);
+  plat::TFile file = plat::TFile::OpenAppend(path);
+  ASSERT_TRUE(file.Write("tail", 4));
+  file.Close();
+  EXPECT_EQ(GetFileMD5(path), "4a1ae8314d38811a82aa7766b3fe9c20");
+}
+#endif
 
 }  // namespace
