@@ -7,6 +7,9 @@
 
 namespace plat::detail {
 
+// The service thread's part: reports start and running, runs Execute (an
+// exception goes to the event log), reports stopped.
+void RunServiceBody(TService& service);
 // Sends the status to the SCM when the process runs under it.
 void ReportServiceStatus(const TService& service, TServiceState state);
 // Makes the calling thread able to receive the wake-up; gives its id.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <exception>
 
 #include "platform/Service.h"
 #include "platform/ServiceBackend.h"
@@ -106,6 +107,22 @@ void TService::Handle(uint32_t code) {
     if (code == ServiceControlInterrogate) ReportStatus(State_);
   }
 }
+
+namespace detail {
+void RunServiceBody(TService& service) {
+  service.BindServiceThread();
+  service.ReportStatus(TServiceState::StartPending);
+  service.ReportStatus(TServiceState::Running);
+  try {
+    service.Execute();
+  } catch (const std::exception& e) {
+    WriteServiceEventLog(service.Identity().Name, "Service failed on execute: " + std::string(e.what()));
+  } catch (...) {
+    WriteServiceEventLog(service.Identity().Name, "Service failed on execute: unknown error");
+  }
+  service.ReportStatus(TServiceState::Stopped);
+}
+}  // namespace detail
 
 TServiceCommandLine ParseServiceCommandLine(const std::vector<std::string>& args) {
   TServiceCommandLine out;

@@ -6,7 +6,7 @@
 TKARVOService* KARVOService = nullptr;
 
 namespace {
-plat::TServiceIdentity Identity() {
+plat::TServiceIdentity KARVOIdentity() {
   plat::TServiceIdentity id;
   id.Name = "KARVOService";
   id.DisplayName = "KARVO Service";
@@ -16,7 +16,7 @@ plat::TServiceIdentity Identity() {
 }
 }  // namespace
 
-TKARVOService::TKARVOService() : plat::TService(Identity()) {}
+TKARVOService::TKARVOService() : plat::TService(KARVOIdentity()) {}
 
 TKARVOService::~TKARVOService() { ServiceDestroy(this); }
 

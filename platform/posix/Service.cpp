@@ -45,17 +45,7 @@ bool RunServiceApplication(TService& service, const std::vector<std::string>& ar
     pthread_sigmask(SIG_BLOCK, &signals, &previous);
     std::atomic<bool> done{false};
     std::thread worker([&] {
-      service.BindServiceThread();
-      service.ReportStatus(TServiceState::StartPending);
-      service.ReportStatus(TServiceState::Running);
-      try {
-        service.Execute();
-      } catch (const std::exception& e) {
-        WriteServiceEventLog(service.Identity().Name, "Service failed on execute: " + std::string(e.what()));
-      } catch (...) {
-        WriteServiceEventLog(service.Identity().Name, "Service failed on execute: unknown error");
-      }
-      service.ReportStatus(TServiceState::Stopped);
+      detail::RunServiceBody(service);
       done = true;
     });
     TServiceControlHandler handler = service.GetServiceController();

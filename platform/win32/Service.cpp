@@ -50,17 +50,7 @@ void WINAPI ServiceMain(DWORD, LPWSTR*) {
     WriteServiceEventLog(name, SystemErrorMessage(GetLastError()));
     return;
   }
-  service.BindServiceThread();
-  service.ReportStatus(TServiceState::StartPending);
-  service.ReportStatus(TServiceState::Running);
-  try {
-    service.Execute();
-  } catch (const std::exception& e) {
-    WriteServiceEventLog(name, "Service failed on execute: " + std::string(e.what()));
-  } catch (...) {
-    WriteServiceEventLog(name, "Service failed on execute: unknown error");
-  }
-  service.ReportStatus(TServiceState::Stopped);
+  detail::RunServiceBody(service);
 }
 
 void Tell(const TService& service, bool silent, bool ok, const std::string& text) {

@@ -2,24 +2,9 @@
 // call of _Execute (thread, COM, whether its event opens by its file name)
 // and the stop (whether the event opened by name is set with it).
 #include "platform/Com.h"
-#include "platform/ModuleEntry.h"
 #include "platform/Plugin.h"
 #include "platform/Sync.h"
 #include "tests/plugins/PluginRecord.h"
-
-void ModuleAttach() noexcept {
-  try {
-    Record("load");
-  } catch (...) {
-  }
-}
-
-void ModuleDetach() noexcept {
-  try {
-    Record("unload");
-  } catch (...) {
-  }
-}
 
 KARVO_PLUGIN_EXPORT void KARVO_PLUGIN_CALL _Execute(void* stopEvent) {
   try {

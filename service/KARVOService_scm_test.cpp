@@ -1,0 +1,120 @@
+// KARVOService against the service control manager (Windows / Wine only):
+// install, registration, start, pause, continue, stop, uninstall, and a start
+// outside the SCM. This test talks to the SCM itself, as an administrator's
+// tool would.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
+#include "platform/Text.h"
+#include "platform/win32/WinSupport.h"
+
+namespace {
+
+const std::string Exe = plat::HostPath(KARVO_SERVICE_EXE);
+
+struct TSc {
+  explicit TSc(SC_HANDLE h) : H(h) {}
+  ~TSc() {
+    if (H) CloseServiceHandle(H);
+  }
+  SC_HANDLE H;
+};
+
+DWORD StateOf(SC_HANDLE service) {
+  SERVICE_STATUS status{};
+  return QueryServiceStatus(service, &status) ? status.dwCurrentState : 0;
+}
+
+bool WaitState(SC_HANDLE service, DWORD state) {
+  for (int i = 0; i < 600 && StateOf(service) != state; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  return StateOf(service) == state;
+}
+
+void RemoveService() {
+  TSc manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  TSc service(OpenServiceW(manager.H, L"KARVOService", SERVICE_ALL_ACCESS));
+  if (!service.H) return;
+  SERVICE_STATUS status{};
+  ControlService(service.H, SERVICE_CONTROL_STOP, &status);
+  WaitState(service.H, SERVICE_STOPPED);
+  DeleteService(service.H);
+}
+
+std::string TraceText() {
+  std::string all;
+  const std::string folder = plat::ExtractFilePath(Exe) + "Logs\\Service\\";
+  for (const plat::TDirEntry& e : plat::ListFolder(folder, "*.log")) {
+    std::string bytes;
+    plat::ReadWholeFile(folder + e.Name, bytes);
+    std::u16string text(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < text.size(); ++i)
+      text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                      (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    all += plat::Utf16ToUtf8(text);
+  }
+  return all;
+}
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+}  // namespace
+
+TEST(KARVOServiceScm, InstallRunPauseContinueStopUninstall) {
+  RemoveService();
+  plat::RemoveTree(plat::ExtractFilePath(Exe) + "Logs");
+  ASSERT_EQ(plat::RunAndWait(Exe, {"/INSTALL", "/SILENT"}), 0);
+
+  TSc manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+  auto opened = std::make_unique<TSc>(OpenServiceW(manager.H, L"KARVOService", SERVICE_ALL_ACCESS));
+  TSc& service = *opened;
+  ASSERT_TRUE(service.H) << "not registered";
+  DWORD needed = 0;
+  QueryServiceConfigW(service.H, nullptr, 0, &needed);
+  std::vector<unsigned char> buffer(needed);
+  auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+  ASSERT_TRUE(QueryServiceConfigW(service.H, config, needed, &needed));
+  EXPECT_EQ(config->dwServiceType, DWORD(SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS));
+  EXPECT_EQ(config->dwStartType, DWORD(SERVICE_AUTO_START));
+  EXPECT_EQ(config->dwErrorControl, DWORD(SERVICE_ERROR_NORMAL));
+  EXPECT_EQ(plat::U(config->lpDisplayName), "KARVO Service");
+  EXPECT_EQ(plat::U(config->lpBinaryPathName), "\"" + Exe + "\"");
+  if (config->lpServiceStartName && *config->lpServiceStartName)
+    EXPECT_EQ(plat::U(config->lpServiceStartName), "LocalSystem");
+
+  ASSERT_TRUE(StartServiceW(service.H, 0, nullptr));
+  ASSERT_TRUE(WaitState(service.H, SERVICE_RUNNING));
+  SERVICE_STATUS status{};
+  ASSERT_TRUE(ControlService(service.H, SERVICE_CONTROL_PAUSE, &status));
+  EXPECT_TRUE(WaitState(service.H, SERVICE_PAUSED));
+  ASSERT_TRUE(ControlService(service.H, SERVICE_CONTROL_CONTINUE, &status));
+  EXPECT_TRUE(WaitState(service.H, SERVICE_RUNNING));
+  ASSERT_TRUE(ControlService(service.H, SERVICE_CONTROL_STOP, &status));
+  EXPECT_TRUE(WaitState(service.H, SERVICE_STOPPED));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));  // the process writes its last line
+
+  const std::string trace = TraceText();
+  EXPECT_GE(Count(trace, "Starting Service (Ver: 1.0.0.1)"), 2u) << trace;
+  EXPECT_GE(Count(trace, "SQL Server address: "), 2u) << trace;
+  EXPECT_GE(Count(trace, "Stopping Service"), 2u) << trace;
+
+  opened.reset();  // a service marked for deletion goes with its last handle
+  ASSERT_EQ(plat::RunAndWait(Exe, {"-uninstall", "-silent"}), 0);
+  TSc gone(OpenServiceW(manager.H, L"KARVOService", SERVICE_QUERY_STATUS));
+  EXPECT_FALSE(gone.H);
+
+  // Outside the SCM the program returns and still writes its last line.
+  const size_t before = Count(TraceText(), "Stopping Service");
+  EXPECT_EQ(plat::RunAndWait(Exe, {}), 0);
+  EXPECT_EQ(Count(TraceText(), "Stopping Service"), before + 1);
+  RemoveService();
+}
