@@ -5,12 +5,14 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/Program.h"
 #include "tools/Publish.h"
 
-int main(int argc, char** argv) {
+int ProgramMain(const std::vector<std::string>& args) {
   TPublishOptions o;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    std::string key = argv[i], value = argv[i + 1];
+  for (size_t i = 0; i + 1 < args.size(); i += 2) {
+    const std::string& key = args[i];
+    const std::string& value = args[i + 1];
     if (key == "--release") o.ReleaseFolder = value;
     else if (key == "--base-url") o.BaseUrl = value;
     else if (key == "--db-version") o.RequiredDbVersion = value;
@@ -21,7 +23,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (argc % 2 == 0 || o.ReleaseFolder.empty() || o.OutputFolder.empty()) {
+  if (args.size() % 2 != 0 || o.ReleaseFolder.empty() || o.OutputFolder.empty()) {
     std::fprintf(stderr,
                  "usage: karvo_publish --release DIR --base-url URL --db-version V --out DIR "
                  "[--allow-unversioned a.b.c.d]\n");
