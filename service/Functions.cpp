@@ -30,10 +30,11 @@ constexpr int StaleEventRetries = 30;
 constexpr uint32_t StaleEventRetryMs = 1000;
 
 // Filled by the service thread; a record's path and stop event are read by
-// its plug-in thread only. Deques keep the addresses of their elements while
-// they grow. They live until the program ends.
-std::deque<std::string> PluginPaths;
-std::deque<TThreadData> ThreadDataList;
+// its plug-in thread only. The thread shares ownership of its path and record,
+// so neither goes while it may still run, not even when the lists are
+// destroyed at program end.
+std::deque<std::shared_ptr<const std::string>> PluginPaths;
+std::deque<std::shared_ptr<TThreadData>> ThreadDataList;
 int32_t PluginCount = 0;
 
 // The host's handles to the events, guarded against SignalStop on the control
@@ -63,7 +64,8 @@ plat::TEvent CreateRunEvent(const std::string& name) {
   }
 }
 
-void StartPlugin(const std::string& path) {
+void StartPlugin(const std::shared_ptr<const std::string>& shared) {
+  const std::string& path = *shared;
   plat::TEvent event = CreateRunEvent(plat::ExtractFileName(path));
   if (!event.Valid()) {
     WriteTrace(TraceError, "Plug-in not started, its stop event cannot be created: " + path);
@@ -78,10 +80,12 @@ void StartPlugin(const std::string& path) {
     std::lock_guard<std::mutex> lock(StopLock);
     StopEvents.push_back(std::move(event));
   }
-  ThreadDataList.push_back(TThreadData{&path, std::move(own)});
-  TThreadData* data = &ThreadDataList.back();
+  auto data = std::make_shared<TThreadData>();
+  data->Path = &path;
+  data->StopEvent = std::move(own);
+  ThreadDataList.push_back(data);
   std::string error;
-  if (!plat::StartThread([data] { PluginThread(data); }, &error)) {
+  if (!plat::StartThread([data, shared] { PluginThread(data.get()); }, &error)) {
     data->StopEvent.Close();
     WriteTrace(TraceError, "Plug-in not started, its thread cannot be created: " + path + " " + error);
   }
@@ -128,7 +132,7 @@ int32_t RunService(plat::TService& service) {
 
   const std::vector<std::string> found = FindPlugins(HostFolder() + "sdll" + plat::PathDelim);
   const size_t first = PluginPaths.size();
-  PluginPaths.insert(PluginPaths.end(), found.begin(), found.end());
+  for (const std::string& path : found) PluginPaths.push_back(std::make_shared<const std::string>(path));
   PluginCount = static_cast<int32_t>(found.size());
   for (size_t i = first; i < PluginPaths.size(); ++i) StartPlugin(PluginPaths[i]);
   StartUpdateTimer();
