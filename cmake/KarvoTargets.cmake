@@ -60,10 +60,11 @@ function(karvo_program target)
   set_property(GLOBAL APPEND PROPERTY KARVO_PRODUCT_TARGETS ${target})
 endfunction()
 
-# karvo_plugin(<target> SOURCES ... LIBS ... [OUTPUT_DIR <dir>] [VERSION a.b.c.d] [PRODUCT])
-# A plug-in: a DLL on Windows, a shared object on POSIX, exporting _Execute.
+# karvo_plugin(<target> SOURCES ... LIBS ... [OUTPUT_DIR <dir>] [VERSION a.b.c.d] [PRODUCT] [WITHOUT_EXECUTE])
+# A plug-in: a DLL on Windows, a shared object on POSIX, exporting exactly
+# _Execute (WITHOUT_EXECUTE: a test plug-in that exports nothing).
 function(karvo_plugin target)
-  cmake_parse_arguments(ARG "PRODUCT" "OUTPUT_DIR;VERSION;DESCRIPTION;OUTPUT_NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "PRODUCT;WITHOUT_EXECUTE" "OUTPUT_DIR;VERSION;DESCRIPTION;OUTPUT_NAME" "SOURCES;LIBS" ${ARGN})
   add_library(${target} MODULE ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS})
   set_target_properties(${target} PROPERTIES PREFIX "" SUFFIX ".dll")
@@ -86,6 +87,11 @@ function(karvo_plugin target)
   karvo_version_resource(${target} DESCRIPTION "${ARG_DESCRIPTION}" FILENAME "${ARG_OUTPUT_NAME}.dll" VERSION "${ARG_VERSION}")
   if(ARG_PRODUCT)
     set_property(GLOBAL APPEND PROPERTY KARVO_PRODUCT_TARGETS ${target})
+  endif()
+  if(ARG_WITHOUT_EXECUTE)
+    set_property(GLOBAL APPEND PROPERTY KARVO_PLUGINS_WITHOUT_EXPORTS ${target})
+  else()
+    set_property(GLOBAL APPEND PROPERTY KARVO_PLUGINS ${target})
   endif()
 endfunction()
 

@@ -14,6 +14,11 @@ struct TLocalTime {
   uint16_t Hour = 0, Minute = 0, Second = 0, Milliseconds = 0;
 };
 
+// Days since 1970-01-01 of a date of the proleptic Gregorian calendar.
+int64_t DayNumber(int64_t year, unsigned month, unsigned day);
+// Whether year, month and day form a real calendar date.
+bool IsValidDate(int year, int month, int day);
+
 class IClock {
  public:
   virtual ~IClock() = default;

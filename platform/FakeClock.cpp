@@ -3,16 +3,7 @@
 namespace plat {
 namespace {
 
-// Days since 1970-01-01 for a civil date, and back (proleptic Gregorian).
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
+// The civil date of a day number (DayNumber's inverse).
 void CivilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
   z += 719468;
   const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
@@ -53,7 +44,7 @@ TLocalTime TFakeClock::FromUnixSeconds(int64_t seconds, uint16_t ms) {
 }
 
 int64_t TFakeClock::ToUnixSeconds(const TLocalTime& t) {
-  return DaysFromCivil(t.Year, t.Month, t.Day) * 86400 + t.Hour * 3600 + t.Minute * 60 + t.Second;
+  return DayNumber(t.Year, t.Month, t.Day) * 86400 + t.Hour * 3600 + t.Minute * 60 + t.Second;
 }
 
 TLocalTime TFakeClock::LocalTime() {

@@ -119,6 +119,38 @@ std::string WideToUtf8(const std::wstring& text) {
   }
 }
 
+namespace {
+// Windows-1252 0x80..0x9F; the five unassigned bytes map to the C1 controls
+// of the same value, as Windows converts them.
+const char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+}  // namespace
+
+std::u16string DecodeTextFile(const std::string& bytes) {
+  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return Utf8ToUtf16(bytes.substr(3));
+  const bool little = bytes.compare(0, 2, "\xFF\xFE") == 0;
+  const bool big = bytes.compare(0, 2, "\xFE\xFF") == 0;
+  std::u16string out;
+  if (little || big) {
+    out.reserve(bytes.size() / 2);
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+      const auto b0 = static_cast<unsigned char>(bytes[i]);
+      const auto b1 = static_cast<unsigned char>(bytes[i + 1]);
+      out += static_cast<char16_t>(big ? (b0 << 8) | b1 : (b1 << 8) | b0);
+    }
+    return out;
+  }
+  out.reserve(bytes.size());
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    out += (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : static_cast<char16_t>(b);
+  }
+  return out;
+}
+
 bool SameTextAscii(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {

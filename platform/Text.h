@@ -20,6 +20,12 @@ std::string AnsiToUtf8(const std::string& text);
 std::string Utf8ToOem(const std::string& text);
 std::string OemToUtf8(const std::string& text);
 
+// A text file's content as UTF-16: a byte-order mark selects UTF-8, UTF-16LE
+// or UTF-16BE; without one the bytes are read as Windows-1252, the ANSI code
+// page of the machines the programs run on. An odd last byte of UTF-16 is
+// dropped; malformed UTF-8 becomes U+FFFD.
+std::u16string DecodeTextFile(const std::string& bytes);
+
 // Case-insensitive comparison of ASCII letters (the rest compares as bytes).
 bool SameTextAscii(const std::string& a, const std::string& b);
 std::string UpperAscii(std::string text);

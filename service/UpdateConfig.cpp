@@ -4,48 +4,8 @@
 
 #include "platform/Text.h"
 
-namespace {
-
-// Windows-1252 0x80..0x9F; the five unassigned bytes map to the C1 controls
-// of the same value, as Windows converts them.
-const char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-std::u16string DecodeUtf16(const std::string& bytes, size_t start, bool bigEndian) {
-  std::u16string out;
-  out.reserve((bytes.size() - start) / 2);
-  for (size_t i = start; i + 1 < bytes.size(); i += 2) {
-    const auto b0 = static_cast<unsigned char>(bytes[i]);
-    const auto b1 = static_cast<unsigned char>(bytes[i + 1]);
-    out += static_cast<char16_t>(bigEndian ? (b0 << 8) | b1 : (b1 << 8) | b0);
-  }
-  return out;
-}
-
-// The whole file as UTF-8; an odd trailing byte of UTF-16 is dropped and
-// malformed UTF-8 becomes U+FFFD.
-std::string DecodeText(const std::string& bytes) {
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-    return plat::Utf16ToUtf8(plat::Utf8ToUtf16(bytes.substr(3)));
-  }
-  if (bytes.compare(0, 2, "\xFF\xFE") == 0) return plat::Utf16ToUtf8(DecodeUtf16(bytes, 2, false));
-  if (bytes.compare(0, 2, "\xFE\xFF") == 0) return plat::Utf16ToUtf8(DecodeUtf16(bytes, 2, true));
-  std::u16string wide;
-  wide.reserve(bytes.size());
-  for (char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    wide += (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : static_cast<char16_t>(b);
-  }
-  return plat::Utf16ToUtf8(wide);
-}
-
-}  // namespace
-
 std::vector<std::string> LoadTextLines(const std::string& fileBytes) {
-  std::string text = DecodeText(fileBytes);
+  std::string text = plat::Utf16ToUtf8(plat::DecodeTextFile(fileBytes));
   text.resize(std::min(text.size(), text.find('\0')));
   std::vector<std::string> lines;
   size_t pos = 0;

@@ -8,23 +8,6 @@
 
 namespace {
 
-// Days since 1970-01-01 of a civil date.
-int64_t DayNumber(int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-bool IsValidDate(int y, int m, int d) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (y < 1 || m < 1 || m > 12 || d < 1) return false;
-  bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  return d <= kDays[m - 1] + (m == 2 && leap ? 1 : 0);
-}
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 int Number(const std::string& s, size_t from, size_t count) {
@@ -65,7 +48,7 @@ std::string EncodeLine(const plat::TLocalTime& now, const std::string& message) 
 }  // namespace
 
 void DeleteOldTraceFiles(const std::string& folder, const plat::TLocalTime& today) {
-  const int64_t todayNumber = DayNumber(today.Year, today.Month, today.Day);
+  const int64_t todayNumber = plat::DayNumber(today.Year, today.Month, today.Day);
   for (const plat::TDirEntry& e : plat::ListFolder(folder, "*.log")) {
     if (e.IsDirectory) continue;
     const std::string& n = e.Name;
@@ -74,8 +57,8 @@ void DeleteOldTraceFiles(const std::string& folder, const plat::TLocalTime& toda
     for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) dated = dated && IsDigit(n[i]);
     if (!dated) continue;
     int y = Number(n, 0, 4), m = Number(n, 5, 2), d = Number(n, 8, 2);
-    if (!IsValidDate(y, m, d)) continue;
-    if (todayNumber - DayNumber(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) > 30)
+    if (!plat::IsValidDate(y, m, d)) continue;
+    if (todayNumber - plat::DayNumber(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) > 30)
       plat::RemoveFile(folder + n);
   }
 }

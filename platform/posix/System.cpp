@@ -84,8 +84,9 @@ pid_t SpawnChild(const std::string& program, const std::vector<std::string>& arg
 }  // namespace
 
 IClock& SystemClock() {
-  static TSystemClock clock;
-  return clock;
+  // Never destroyed: detached threads may still sleep on it while the process ends.
+  static TSystemClock* clock = new TSystemClock;
+  return *clock;
 }
 
 uint32_t CurrentThreadId() { return static_cast<uint32_t>(syscall(SYS_gettid)); }

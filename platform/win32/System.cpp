@@ -103,8 +103,9 @@ std::string SystemErrorMessage(DWORD code) {
 }
 
 IClock& SystemClock() {
-  static TSystemClock clock;
-  return clock;
+  // Never destroyed: detached threads may still sleep on it while the process ends.
+  static TSystemClock* clock = new TSystemClock;
+  return *clock;
 }
 
 uint32_t CurrentThreadId() { return GetCurrentThreadId(); }
