@@ -34,10 +34,11 @@ wait_for() {  # wait_for <seconds> <description> <command...>
   local until=$((SECONDS + $1)) what=$2; shift 2
   until "$@"; do
     [ $SECONDS -lt $until ] || fail "timed out waiting for: $what"
-    sleep 1
+    sleep 0.2
   done
 }
 state() { wine_ sc query "$service" | sed -n 's/.*STATE *: *[0-9]* *\([A-Z_]*\).*/\1/p' | head -1; }
+in_state() { [ "$(state)" = "$1" ]; }
 remove_service() {
   wine_ sc stop "$service" >/dev/null || true
   for _ in $(seq 1 30); do [ "$(state)" = STOPPED ] || [ -z "$(state)" ] && break; sleep 1; done
@@ -64,6 +65,8 @@ offered=$(python3 "$src/scripts/pe-version.py" "$road/release/sdll/KARVOBackup.d
 say "installed KARVOBackup.dll $installed, offered $offered"
 
 echo "== starting the stand-in SQL Server and the update server"
+# The backup procedure reports a full backup of FendraMDF.
+printf '{"procedures": {"PRunBackup": {"return": 131, "message": "2 files written"}}}' > "$road/standin/script.json"
 python3 "$src/tests/fixtures/tds_standin.py" --daemon --dir "$road/standin"
 python3 "$src/tests/fixtures/update_server.py" --daemon --root "$road/www" --state "$road/updates"
 sql_port=$(cat "$road/standin/port")
@@ -84,11 +87,16 @@ started=$SECONDS
 
 echo "== waiting for the update to go through"
 wait_for 60 "the service to stage the update and start the restarter" log_has Restarter "Performing file upgrade"
+restarter_started=$EPOCHREALTIME
 wait_for 120 "the restarter to start the service again" log_has Restarter "Starting Service"
+wait_for 60 "the service to run again" in_state RUNNING
+downtime=$(python3 -c "print($EPOCHREALTIME - $restarter_started)")
 wait_for 120 "the new plug-in to load" log_has Backup "KARVOService (Backup) loaded (Ver: $offered)"
 wait_for 60 "the backup to run" log_has Backup "Connection successful ("
-wait_for 30 "the service to run" test "$(state)" = RUNNING
+wait_for 60 "the backup's result" log_has Backup "Database FendraMDF backup succcessful 2 files written"
+wait_for 30 "the service to run" in_state RUNNING
 say "the update took $((SECONDS - started)) s from the service's start to the new plug-in's backup"
+printf '  downtime: restarter start to service running again: %.1f s\n' "$downtime"
 
 # The restarter removed the staging folder; the check at the new start may
 # have made it again, empty, as every check that reads the configuration does.
@@ -103,7 +111,7 @@ say "nothing left staged, files installed, service running with automatic start"
 
 echo "== stopping and removing $service"
 wine_ sc stop "$service" >/dev/null || true
-wait_for 60 "the service to stop" test "$(state)" = STOPPED
+wait_for 60 "the service to stop" in_state STOPPED
 wait_for 60 "the plug-in to unload" log_has Backup "KARVOService (Backup) unloaded"
 wine_ "$app/KARVOService.exe" /UNINSTALL /SILENT || true
 show_logs
