@@ -13,6 +13,7 @@
 #include "platform/Process.h"
 #include "platform/Text.h"
 #include "platform/win32/WinSupport.h"
+#include "tests/support/Fixtures.h"
 
 namespace {
 
@@ -67,12 +68,25 @@ size_t Count(const std::string& text, const std::string& what) {
   return n;
 }
 
+// The backup status check runs once at the end of every run of the program;
+// the SCM sees a service stopped before its process has run it.
+size_t VerifyCalls() { return Count(fixtures::StandInRecord(), "\"proc\": \"PVerifyBackupStatus\""); }
+bool WaitVerifyCalls(size_t n) {
+  for (int i = 0; i < 200 && VerifyCalls() < n; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  return VerifyCalls() == n;
+}
+
 }  // namespace
 
 TEST(KARVOServiceScm, InstallRunPauseContinueStopUninstall) {
   RemoveService();
   plat::RemoveTree(plat::ExtractFilePath(Exe) + "Logs");
+  ASSERT_NE(fixtures::Port("KARVO_STANDIN_DIR"), 0) << "the stand-in SQL Server is not running";
+  fixtures::SetStandInScript("{}");
+  const std::string ini = plat::ExtractFilePath(Exe) + "server.ini";
+  ASSERT_TRUE(plat::WriteWholeFile(ini, fixtures::ServerIniText(fixtures::StandInAddress())));
   ASSERT_EQ(plat::RunAndWait(Exe, {"/INSTALL", "/SILENT"}), 0);
+  EXPECT_TRUE(WaitVerifyCalls(1)) << "the install ends with the backup status check";
 
   TSc manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   auto opened = std::make_unique<TSc>(OpenServiceW(manager.H, L"KARVOService", SERVICE_ALL_ACCESS));
@@ -100,15 +114,16 @@ TEST(KARVOServiceScm, InstallRunPauseContinueStopUninstall) {
   EXPECT_TRUE(WaitState(service.H, SERVICE_RUNNING));
   ASSERT_TRUE(ControlService(service.H, SERVICE_CONTROL_STOP, &status));
   EXPECT_TRUE(WaitState(service.H, SERVICE_STOPPED));
-  std::this_thread::sleep_for(std::chrono::milliseconds(1000));  // the process writes its last line
+  EXPECT_TRUE(WaitVerifyCalls(2)) << "the service run ends with the backup status check";
 
   const std::string trace = TraceText();
   EXPECT_GE(Count(trace, "Starting Service (Ver: 1.0.0.1)"), 2u) << trace;
-  EXPECT_GE(Count(trace, "SQL Server address: "), 2u) << trace;
+  EXPECT_GE(Count(trace, "SQL Server address: " + fixtures::StandInAddress()), 2u) << trace;
   EXPECT_GE(Count(trace, "Stopping Service"), 2u) << trace;
 
   opened.reset();  // a service marked for deletion goes with its last handle
   ASSERT_EQ(plat::RunAndWait(Exe, {"-uninstall", "-silent"}), 0);
+  EXPECT_TRUE(WaitVerifyCalls(3));
   TSc gone(OpenServiceW(manager.H, L"KARVOService", SERVICE_QUERY_STATUS));
   EXPECT_FALSE(gone.H);
 
@@ -116,5 +131,20 @@ TEST(KARVOServiceScm, InstallRunPauseContinueStopUninstall) {
   const size_t before = Count(TraceText(), "Stopping Service");
   EXPECT_EQ(plat::RunAndWait(Exe, {}), 0);
   EXPECT_EQ(Count(TraceText(), "Stopping Service"), before + 1);
+  EXPECT_TRUE(WaitVerifyCalls(4)) << "a start outside the SCM ends with the backup status check";
+  const std::string record = fixtures::StandInRecord();
+  for (size_t at = record.find("\"event\": \"login\""); at != std::string::npos;
+       at = record.find("\"event\": \"login\"", at + 1)) {
+    const std::string line = record.substr(at, record.find('\n', at) - at);
+    EXPECT_TRUE(line.find("\"app\": \"KARVO Service\"") != std::string::npos ||
+                line.find("\"app\": \"KARVOService (Backup)\"") != std::string::npos)
+        << line;
+  }
+
+  // Without server.ini nothing is asked and the program ends normally.
+  plat::RemoveFile(ini);
+  EXPECT_EQ(plat::RunAndWait(Exe, {}), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_EQ(VerifyCalls(), 4u);
   RemoveService();
 }
