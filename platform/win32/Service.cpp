@@ -14,21 +14,6 @@
 namespace plat {
 namespace {
 
-class TScHandle {
- public:
-  explicit TScHandle(SC_HANDLE h) : H_(h) {}
-  ~TScHandle() {
-    if (H_) CloseServiceHandle(H_);
-  }
-  TScHandle(const TScHandle&) = delete;
-  TScHandle& operator=(const TScHandle&) = delete;
-  SC_HANDLE Get() const { return H_; }
-  explicit operator bool() const { return H_ != nullptr; }
-
- private:
-  SC_HANDLE H_;
-};
-
 // The one service of the process, for the SCM's callbacks.
 TService* GService = nullptr;
 SERVICE_STATUS_HANDLE GStatusHandle = nullptr;
@@ -62,14 +47,14 @@ void Tell(const TService& service, bool silent, bool ok, const std::string& text
 
 bool Install(const TService& service, bool silent) {
   const TServiceIdentity& id = service.Identity();
-  TScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
+  TScmHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
   if (!manager) {
     Tell(service, silent, false, "Service installation failed: " + SystemErrorMessage(GetLastError()));
     return false;
   }
   const std::wstring image = L"\"" + W(ProgramFile()) + L"\"";
   const DWORD type = SERVICE_WIN32_OWN_PROCESS | (id.Interactive ? SERVICE_INTERACTIVE_PROCESS : 0);
-  TScHandle created(CreateServiceW(manager.Get(), W(id.Name).c_str(), W(id.DisplayName).c_str(),
+  TScmHandle created(CreateServiceW(manager.Get(), W(id.Name).c_str(), W(id.DisplayName).c_str(),
                                    SERVICE_ALL_ACCESS, type,
                                    id.AutoStart ? SERVICE_AUTO_START : SERVICE_DEMAND_START,
                                    SERVICE_ERROR_NORMAL, image.c_str(), nullptr, nullptr, nullptr,
@@ -83,8 +68,8 @@ bool Install(const TService& service, bool silent) {
 }
 
 bool Uninstall(const TService& service, bool silent) {
-  TScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-  TScHandle existing(manager ? OpenServiceW(manager.Get(), W(service.Identity().Name).c_str(), DELETE)
+  TScmHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+  TScmHandle existing(manager ? OpenServiceW(manager.Get(), W(service.Identity().Name).c_str(), DELETE)
                              : nullptr);
   if (!existing || !DeleteService(existing.Get())) {
     Tell(service, silent, false, "Service removal failed: " + SystemErrorMessage(GetLastError()));
