@@ -62,7 +62,7 @@ endfunction()
 
 # karvo_plugin(<target> SOURCES ... LIBS ... [OUTPUT_DIR <dir>] [VERSION a.b.c.d] [PRODUCT] [WITHOUT_EXECUTE])
 # A plug-in: a DLL on Windows, a shared object on POSIX, exporting exactly
-# _Execute (WITHOUT_EXECUTE: a test plug-in that exports nothing).
+# _Execute (WITHOUT_EXECUTE: a test plug-in that must not export it).
 function(karvo_plugin target)
   cmake_parse_arguments(ARG "PRODUCT;WITHOUT_EXECUTE" "OUTPUT_DIR;VERSION;DESCRIPTION;OUTPUT_NAME" "SOURCES;LIBS" ${ARGN})
   add_library(${target} MODULE ${ARG_SOURCES})

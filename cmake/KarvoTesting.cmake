@@ -68,6 +68,12 @@ function(karvo_test name)
   # One stand-in and one update server serve the whole run: their users take turns.
   list(APPEND locks ${ARG_FIXTURES})
   if(locks AND NOT WIN32)
+    # gtest_discover_tests flattens its PROPERTIES, so a native test takes one
+    # lock (tests that use both servers name the fixture "bothservers").
+    list(LENGTH locks lock_count)
+    if(lock_count GREATER 1)
+      message(FATAL_ERROR "${name}: a native test takes one resource lock, not ${locks}")
+    endif()
     list(APPEND props RESOURCE_LOCK "${locks}")
   endif()
   if(WIN32 AND NOT KARVO_WINE_TESTS)
@@ -84,8 +90,14 @@ function(karvo_test name)
     # gtest_discover_tests flattens its PROPERTIES, so a list ENVIRONMENT would
     # keep only its first item: the variables come through "cmake -E env" instead.
     set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${env}")
+    # For the same reason the labels are one: "native", or "native-tsan" for a
+    # test that also belongs to the ThreadSanitizer run (ctest -L matches parts).
+    set(labels native ${ARG_LABELS})
+    list(JOIN labels "-" label)
+    if(ARG_FIXTURES)
+      list(APPEND props FIXTURES_REQUIRED "${ARG_FIXTURES}")
+    endif()
     gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_MODE PRE_TEST
-      PROPERTIES LABELS "native;${ARG_LABELS}"
-      FIXTURES_REQUIRED "${ARG_FIXTURES}" ${props})
+      PROPERTIES LABELS "${label}" ${props})
   endif()
 endfunction()

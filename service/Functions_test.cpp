@@ -72,8 +72,9 @@ bool ExpectedComOnPluginThread() {
 // Threads a run leaves behind (the update timer) may still use the clock
 // after a test: clocks around RunService live as long as the process.
 plat::TFakeClock& LongLivedClock() {
-  static plat::TFakeClock clock(plat::TFakeClock::FromUnixSeconds(0));
-  return clock;
+  // Never destroyed: the detached timer threads may still use it at exit.
+  static plat::TFakeClock* clock = new plat::TFakeClock(plat::TFakeClock::FromUnixSeconds(0));
+  return *clock;
 }
 
 const std::string Recorder = plat::HostPath(KARVO_RECORDER_PLUGIN);
