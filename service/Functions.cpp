@@ -44,8 +44,16 @@ std::mutex StopLock;
 std::vector<plat::TEvent> StopEvents;
 plat::TEvent SelfUpdateEvent;
 
+std::mutex HooksLock;
+
+// A copy of the hooks: detached timer threads read them while a test resets them.
+TFunctionsHooks CurrentHooks() {
+  std::lock_guard<std::mutex> guard(HooksLock);
+  return FunctionsHooks();
+}
+
 std::string HostFolder() {
-  const std::string& own = FunctionsHooks().ProgramFolder;
+  const std::string own = CurrentHooks().ProgramFolder;
   return own.empty() ? plat::ProgramFolder() : own;
 }
 
@@ -126,6 +134,11 @@ TFunctionsHooks& FunctionsHooks() {
   return hooks;
 }
 
+void ResetFunctionsHooks() {
+  std::lock_guard<std::mutex> guard(HooksLock);
+  FunctionsHooks() = TFunctionsHooks();
+}
+
 int32_t RunService(plat::TService& service) {
   plat::TComInit com;
   if (CheckUpdateAndRestart()) return 0;
@@ -176,7 +189,7 @@ uint32_t PluginThread(TThreadData* data) {
 }
 
 bool CheckUpdateAndRestart() {
-  TFunctionsHooks& hooks = FunctionsHooks();
+  const TFunctionsHooks hooks = CurrentHooks();
   const bool staged = hooks.CheckForUpdates ? hooks.CheckForUpdates() : CheckForUpdates();
   if (!staged) return false;
   plat::TSemaphore semaphore = plat::TSemaphore::Create(RestarterSemaphoreName, 0, 1);

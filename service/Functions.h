@@ -62,4 +62,7 @@ struct TFunctionsHooks {
       StartRestarter;
   std::string ProgramFolder;
 };
+// Set the hooks before the service runs; reset them with ResetFunctionsHooks,
+// which is safe while threads of an earlier run still read them.
 TFunctionsHooks& FunctionsHooks();
+void ResetFunctionsHooks();

@@ -29,7 +29,7 @@ class THostService : public plat::TService {
 // Installs hooks for one test and removes them after.
 struct THooksScope {
   explicit THooksScope(const std::string& folder) { FunctionsHooks().ProgramFolder = folder; }
-  ~THooksScope() { FunctionsHooks() = TFunctionsHooks(); }
+  ~THooksScope() { ResetFunctionsHooks(); }
 };
 
 std::string Read(const std::string& path) {
