@@ -7,16 +7,6 @@
 
 namespace plat {
 
-TFile::~TFile() { Close(); }
-TFile::TFile(TFile&& other) noexcept : Handle_(other.Handle_) { other.Handle_ = kNone; }
-TFile& TFile::operator=(TFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    Handle_ = other.Handle_;
-    other.Handle_ = kNone;
-  }
-  return *this;
-}
 
 TFile TFile::OpenAppend(const std::string& path) {
   return TFile(open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));

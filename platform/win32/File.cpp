@@ -10,16 +10,6 @@ intptr_t Open(const std::string& path, DWORD access, DWORD share, DWORD disposit
 }
 }  // namespace
 
-TFile::~TFile() { Close(); }
-TFile::TFile(TFile&& other) noexcept : Handle_(other.Handle_) { other.Handle_ = kNone; }
-TFile& TFile::operator=(TFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    Handle_ = other.Handle_;
-    other.Handle_ = kNone;
-  }
-  return *this;
-}
 
 TFile TFile::OpenAppend(const std::string& path) {
   // FILE_APPEND_DATA alone makes every write an atomic append at the end.

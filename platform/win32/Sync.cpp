@@ -16,20 +16,6 @@ TWaitResult Wait(HANDLE h, uint32_t ms) {
 }
 }  // namespace
 
-TEvent::~TEvent() { Close(); }
-TEvent::TEvent(TEvent&& other) noexcept : Native_(other.Native_), Owned_(other.Owned_), Existed_(other.Existed_) {
-  other.Native_ = nullptr;
-}
-TEvent& TEvent::operator=(TEvent&& other) noexcept {
-  if (this != &other) {
-    Close();
-    Native_ = other.Native_;
-    Owned_ = other.Owned_;
-    Existed_ = other.Existed_;
-    other.Native_ = nullptr;
-  }
-  return *this;
-}
 
 TEvent TEvent::Create(const std::string& name) {
   TEvent ev;
@@ -71,21 +57,6 @@ void TEvent::Close() {
   Native_ = nullptr;
 }
 
-TSemaphore::~TSemaphore() { Close(); }
-TSemaphore::TSemaphore(TSemaphore&& other) noexcept
-    : Native_(other.Native_), Name_(std::move(other.Name_)), Created_(other.Created_) {
-  other.Native_ = nullptr;
-}
-TSemaphore& TSemaphore::operator=(TSemaphore&& other) noexcept {
-  if (this != &other) {
-    Close();
-    Native_ = other.Native_;
-    Name_ = std::move(other.Name_);
-    Created_ = other.Created_;
-    other.Native_ = nullptr;
-  }
-  return *this;
-}
 
 TSemaphore TSemaphore::Create(const std::string& name, int32_t initial, int32_t maximum) {
   TSemaphore s;

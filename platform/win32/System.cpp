@@ -111,19 +111,6 @@ IClock& SystemClock() {
 uint32_t CurrentThreadId() { return GetCurrentThreadId(); }
 uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
 
-TLibrary::~TLibrary() { Unload(); }
-TLibrary::TLibrary(TLibrary&& other) noexcept : Handle_(other.Handle_), Error_(std::move(other.Error_)) {
-  other.Handle_ = nullptr;
-}
-TLibrary& TLibrary::operator=(TLibrary&& other) noexcept {
-  if (this != &other) {
-    Unload();
-    Handle_ = other.Handle_;
-    Error_ = std::move(other.Error_);
-    other.Handle_ = nullptr;
-  }
-  return *this;
-}
 
 TLibrary TLibrary::Load(const std::string& path) {
   TLibrary lib;
