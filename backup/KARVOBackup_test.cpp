@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/FakeClock.h"
+#include "platform/Library.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -175,6 +176,44 @@ TEST_F(BackupCycleTest, AStopDuringACycleReturnsWhenItsWaitBegins) {
   RunBackupCycles(Stop);
   EXPECT_EQ(cycle, 2);
   EXPECT_EQ(Clock.Now(), 5 * kMinute);
+}
+
+}  // namespace
+
+namespace {
+
+// The plug-in keeps its own trace log: its load must not move the host's,
+// as it would if the library bound to the host's copy of the trace unit.
+TEST(BackupPlugin, KeepsItsOwnTraceLogBesideTheHosts) {
+  const std::string hostLogs = fixtures::ScratchFolder("host-logs");
+  const std::string pluginLogs = plat::ProgramFolder() + "Logs" + plat::PathDelim + "Backup" + plat::PathDelim;
+  plat::RemoveTree(pluginLogs);
+  SetTraceFolder(hostLogs);
+  SetTraceLevel(TraceProgress);
+  {
+    plat::TLibrary plugin = plat::TLibrary::Load(plat::HostPath(KARVO_BACKUP_PLUGIN));
+    ASSERT_TRUE(plugin.Valid()) << plugin.Error();
+    EXPECT_NE(plugin.Symbol("_Execute"), nullptr);
+    WriteTrace(TraceProgress, "host line");
+  }
+  SetTraceFolder(std::string());
+  auto text = [](const std::string& folder) {
+    std::string all;
+    for (const auto& e : plat::ListFolder(folder, "*.log")) {
+      std::string bytes;
+      plat::ReadWholeFile(folder + e.Name, bytes);
+      for (size_t i = 0; i < bytes.size(); i += 2) all += bytes[i];  // ASCII lines
+    }
+    return all;
+  };
+  const std::string host = text(hostLogs), plugin = text(pluginLogs);
+  EXPECT_NE(host.find("host line"), std::string::npos) << host;
+  EXPECT_EQ(host.find("(Backup)"), std::string::npos) << host;
+  EXPECT_NE(plugin.find(BackupAppName() + " loaded (Ver: "), std::string::npos) << plugin;
+  EXPECT_NE(plugin.find(BackupAppName() + " unloaded"), std::string::npos) << plugin;
+  EXPECT_EQ(plugin.find("host line"), std::string::npos) << plugin;
+  plat::RemoveTree(hostLogs);
+  plat::RemoveTree(pluginLogs);
 }
 
 }  // namespace
