@@ -45,28 +45,20 @@ class BackupCycleTest : public ::testing::Test {
   // The trace lines so far as "mm:ss text" (the fake day starts at 10:00:00).
   std::vector<std::string> Lines() {
     std::vector<std::string> out;
-    for (const auto& e : plat::ListFolder(Logs, "*.log")) {
-      std::string bytes;
-      plat::ReadWholeFile(Logs + e.Name, bytes);
-      std::u16string text;
-      for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                      (static_cast<unsigned char>(bytes[i + 1]) << 8));
-      std::string all = plat::Utf16ToUtf8(text);
-      size_t pos = 0;
-      while (pos < all.size()) {
-        size_t end = all.find("\r\n", pos);
-        std::string line = all.substr(pos, end - pos);
-        // A result text has line breaks of its own; keep it in one entry.
-        while (end != std::string::npos && end + 2 < all.size() && all[end + 2] == '\t') {
-          size_t next = all.find("\r\n", end + 2);
-          line += all.substr(end, next - end);
-          end = next;
-        }
-        out.push_back(line.substr(3));  // drop the hour
-        if (end == std::string::npos) break;
-        pos = end + 2;
+    const std::string all = fixtures::ReadTraceFolder(Logs);
+    size_t pos = 0;
+    while (pos < all.size()) {
+      size_t end = all.find("\r\n", pos);
+      std::string line = all.substr(pos, end - pos);
+      // A result text has line breaks of its own; keep it in one entry.
+      while (end != std::string::npos && end + 2 < all.size() && all[end + 2] == '\t') {
+        size_t next = all.find("\r\n", end + 2);
+        line += all.substr(end, next - end);
+        end = next;
       }
+      out.push_back(line.substr(3));  // drop the hour
+      if (end == std::string::npos) break;
+      pos = end + 2;
     }
     return out;
   }
@@ -197,16 +189,7 @@ TEST(BackupPlugin, KeepsItsOwnTraceLogBesideTheHosts) {
     WriteTrace(TraceProgress, "host line");
   }
   SetTraceFolder(std::string());
-  auto text = [](const std::string& folder) {
-    std::string all;
-    for (const auto& e : plat::ListFolder(folder, "*.log")) {
-      std::string bytes;
-      plat::ReadWholeFile(folder + e.Name, bytes);
-      for (size_t i = 0; i < bytes.size(); i += 2) all += bytes[i];  // ASCII lines
-    }
-    return all;
-  };
-  const std::string host = text(hostLogs), plugin = text(pluginLogs);
+  const std::string host = fixtures::ReadTraceFolder(hostLogs), plugin = fixtures::ReadTraceFolder(pluginLogs);
   EXPECT_NE(host.find("host line"), std::string::npos) << host;
   EXPECT_EQ(host.find("(Backup)"), std::string::npos) << host;
   EXPECT_NE(plugin.find(BackupAppName() + " loaded (Ver: "), std::string::npos) << plugin;

@@ -48,6 +48,13 @@ TEvent& TEvent::operator=(TEvent&& other) noexcept {
   return *this;
 }
 
+TEvent TEvent::Borrow(void* native) {
+  TEvent ev;
+  ev.Native_ = native;
+  ev.Owned_ = false;
+  return ev;
+}
+
 TSemaphore::~TSemaphore() { Close(); }
 TSemaphore::TSemaphore(TSemaphore&& other) noexcept
     : Native_(other.Native_), Name_(std::move(other.Name_)), Created_(other.Created_) {

@@ -48,18 +48,7 @@ void RemoveService() {
 }
 
 std::string TraceText() {
-  std::string all;
-  const std::string folder = plat::ExtractFilePath(Exe) + "Logs\\Service\\";
-  for (const plat::TDirEntry& e : plat::ListFolder(folder, "*.log")) {
-    std::string bytes;
-    plat::ReadWholeFile(folder + e.Name, bytes);
-    std::u16string text(bytes.size() / 2, u'\0');
-    for (size_t i = 0; i < text.size(); ++i)
-      text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                      (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-    all += plat::Utf16ToUtf8(text);
-  }
-  return all;
+  return fixtures::ReadTraceFolder(plat::ExtractFilePath(Exe) + "Logs\\Service\\");
 }
 
 size_t Count(const std::string& text, const std::string& what) {

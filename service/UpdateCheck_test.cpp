@@ -68,18 +68,10 @@ class UpdateCheckTest : public ::testing::Test {
   // The messages written so far, without their time stamps.
   std::vector<std::string> Trace() const {
     std::vector<std::string> lines;
-    for (const plat::TDirEntry& e : plat::ListFolder(TraceFolder, "*.log")) {
-      std::string bytes;
-      plat::ReadWholeFile(TraceFolder + e.Name, bytes);
-      std::u16string text;
-      for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
-      if (!text.empty() && text[0] == 0xFEFF) text.erase(0, 1);
-      std::string all = plat::Utf16ToUtf8(text);
-      size_t start = 0;
-      for (size_t end; (end = all.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(all.substr(start + 9, end - start - 9));
-    }
+    const std::string all = fixtures::ReadTraceFolder(TraceFolder);
+    size_t start = 0;
+    for (size_t end; (end = all.find("\r\n", start)) != std::string::npos; start = end + 2)
+      lines.push_back(all.substr(start + 9, end - start - 9));
     return lines;
   }
   bool Traced(const std::string& prefix) const {

@@ -13,6 +13,7 @@
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/Text.h"
+#include "tests/support/Fixtures.h"
 
 namespace {
 
@@ -43,12 +44,7 @@ class TraceTest : public ::testing::Test {
 
   // The file's bytes decoded from UTF-16LE.
   std::string Read(const std::string& name) {
-    std::string bytes;
-    if (!plat::ReadWholeFile(Folder + name, bytes)) return "<missing>";
-    std::u16string text;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2)
-      text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    return plat::Utf16ToUtf8(text);
+    return plat::FileExists(Folder + name) ? fixtures::ReadTraceFile(Folder + name) : "<missing>";
   }
 
   void Touch(const std::string& name) {

@@ -84,13 +84,6 @@ TEvent TEvent::Open(const std::string& name) {
   return ev;
 }
 
-TEvent TEvent::Borrow(void* native) {
-  TEvent ev;
-  ev.Native_ = native;
-  ev.Owned_ = false;
-  return ev;
-}
-
 bool TEvent::Set() const {
   auto* e = static_cast<TPosixEvent*>(Native_);
   if (!e) return false;

@@ -32,13 +32,6 @@ TEvent TEvent::Open(const std::string& name) {
   return ev;
 }
 
-TEvent TEvent::Borrow(void* native) {
-  TEvent ev;
-  ev.Native_ = native;
-  ev.Owned_ = false;
-  return ev;
-}
-
 bool TEvent::Set() const { return Native_ && SetEvent(Native_); }
 bool TEvent::Reset() const { return Native_ && ResetEvent(Native_); }
 TWaitResult TEvent::WaitNative(uint32_t ms) const { return Wait(Native_, ms); }

@@ -1,11 +1,14 @@
 #include "tests/support/Fixtures.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 #include <filesystem>
 
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "platform/Text.h"
 
 namespace fixtures {
 
@@ -48,6 +51,27 @@ std::string ServerIniText(const std::string& address, const std::string& more) {
 
 std::string UpdateServerRoot() { return StateFolder("KARVO_UPDATE_ROOT"); }
 std::string UpdateServerUrl() { return "http://127.0.0.1:" + std::to_string(Port("KARVO_UPDATE_DIR")); }
+
+std::string ReadTraceFile(const std::string& path) {
+  std::string bytes;
+  if (!plat::ReadWholeFile(path, bytes)) return std::string();
+  std::u16string text;
+  text.reserve(bytes.size() / 2);
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+    text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                  (static_cast<unsigned char>(bytes[i + 1]) << 8));
+  return plat::Utf16ToUtf8(text);
+}
+
+std::string ReadTraceFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const plat::TDirEntry& e : plat::ListFolder(folder, "*.log"))
+    if (!e.IsDirectory) names.push_back(e.Name);
+  std::sort(names.begin(), names.end());  // "yyyy-MM-dd.log" sorts by day
+  std::string all;
+  for (const std::string& name : names) all += ReadTraceFile(folder + name);
+  return all;
+}
 
 std::string ScratchFolder(const std::string& tag) {
   std::string folder = plat::FromPath(std::filesystem::temp_directory_path()) + plat::PathDelim + "karvo-" +

@@ -28,6 +28,11 @@ std::string ServerIniText(const std::string& address, const std::string& more = 
 std::string UpdateServerRoot();
 std::string UpdateServerUrl();  // "http://127.0.0.1:<port>"
 
+// A trace file's text (UTF-16LE) as UTF-8; "" when it cannot be read.
+std::string ReadTraceFile(const std::string& path);
+// The text of every day's file in a trace folder, oldest day first.
+std::string ReadTraceFolder(const std::string& folder);
+
 // A fresh, empty folder for one test, ending in a separator.
 std::string ScratchFolder(const std::string& tag);
 
